@@ -1,0 +1,30 @@
+# make run    build and start the program (on a virtual display with a screenshot when there is none)
+# make test   build everything and run the whole test suite
+# make bench  build and run the benchmarks
+BUILD ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build run test bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@scripts/run.sh $(BUILD)/dud
+
+test: build
+	@scripts/test.sh $(BUILD)
+
+bench: deps
+	@cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DDUD_BENCH=ON -DDUD_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD)-bench -j $(JOBS)
+	@scripts/bench.sh $(BUILD)-bench
+
+clean:
+	rm -rf $(BUILD) $(BUILD)-*

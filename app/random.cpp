@@ -1,0 +1,3 @@
+#include "app/random.h"
+
+uint32_t randomState = 1;

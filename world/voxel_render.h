@@ -1,0 +1,7 @@
+// Drawing single voxel cells with OpenGL, in the cell's own frame centred on the origin.
+#pragma once
+
+// The walls of an open cell towards its solid neighbours.
+void DrawVoxelCell(int column, int row, int layer);
+// A small cube spinning with the frame count, with the flag texture when the cell is flagged.
+void DrawFlagCube(int column, int row, int layer);
