@@ -29,7 +29,9 @@
 // Calling conventions only matter on 32-bit Windows; they stay in the declarations.
 #define WINAPI
 #define CALLBACK
+#ifndef APIENTRY  // GL/gl.h may have defined it (empty) already
 #define APIENTRY
+#endif
 
 // ---- basic types -------------------------------------------------------------------------------
 typedef int BOOL;
@@ -142,6 +144,21 @@ typedef struct tagPIXELFORMATDESCRIPTOR {
     DWORD dwDamageMask;
 } PIXELFORMATDESCRIPTOR;
 
+typedef struct tagCREATESTRUCTA {
+    LPVOID lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    LPCSTR lpszName;
+    LPCSTR lpszClass;
+    DWORD dwExStyle;
+} CREATESTRUCTA;
+
 typedef struct _SECURITY_ATTRIBUTES {
     DWORD nLength;
     LPVOID lpSecurityDescriptor;
@@ -196,6 +213,7 @@ typedef union _LARGE_INTEGER {
 #define WM_MBUTTONDOWN 0x0207
 #define WM_MBUTTONUP 0x0208
 #define WM_MOUSEWHEEL 0x020A
+#define WHEEL_DELTA 120
 
 #define WA_INACTIVE 0
 #define WA_ACTIVE 1
@@ -230,6 +248,7 @@ typedef union _LARGE_INTEGER {
 #define VK_MBUTTON 0x04
 #define VK_BACK 0x08
 #define VK_TAB 0x09
+#define VK_CLEAR 0x0C
 #define VK_RETURN 0x0D
 #define VK_SHIFT 0x10
 #define VK_CONTROL 0x11
@@ -250,7 +269,18 @@ typedef union _LARGE_INTEGER {
 #define VK_DELETE 0x2E
 #define VK_LWIN 0x5B
 #define VK_RWIN 0x5C
+#define VK_SNAPSHOT 0x2C
+#define VK_APPS 0x5D
 #define VK_NUMPAD0 0x60
+#define VK_NUMPAD1 0x61
+#define VK_NUMPAD2 0x62
+#define VK_NUMPAD3 0x63
+#define VK_NUMPAD4 0x64
+#define VK_NUMPAD5 0x65
+#define VK_NUMPAD6 0x66
+#define VK_NUMPAD7 0x67
+#define VK_NUMPAD8 0x68
+#define VK_NUMPAD9 0x69
 #define VK_MULTIPLY 0x6A
 #define VK_ADD 0x6B
 #define VK_SUBTRACT 0x6D
@@ -287,6 +317,7 @@ typedef union _LARGE_INTEGER {
 #define VK_OEM_5 0xDC
 #define VK_OEM_6 0xDD
 #define VK_OEM_7 0xDE
+#define VK_OEM_102 0xE2
 
 // ---- window classes, styles, resources ----------------------------------------------------------
 #define CS_VREDRAW 0x0001
@@ -368,8 +399,10 @@ typedef union _LARGE_INTEGER {
 #define ERROR_FILE_NOT_FOUND 2
 #define ERROR_PATH_NOT_FOUND 3
 #define ERROR_ACCESS_DENIED 5
+#define ERROR_TOO_MANY_OPEN_FILES 4
 #define ERROR_INVALID_HANDLE 6
 #define ERROR_NOT_ENOUGH_MEMORY 8
+#define ERROR_NOT_SAME_DEVICE 17
 #define ERROR_WRITE_FAULT 29
 #define ERROR_READ_FAULT 30
 #define ERROR_SHARING_VIOLATION 32
@@ -377,10 +410,16 @@ typedef union _LARGE_INTEGER {
 #define ERROR_FILE_EXISTS 80
 #define ERROR_INVALID_PARAMETER 87
 #define ERROR_DISK_FULL 112
+#define ERROR_MOD_NOT_FOUND 126
+#define ERROR_NEGATIVE_SEEK 131
+#define ERROR_FILENAME_EXCED_RANGE 206
+#define ERROR_NOACCESS 998
 #define ERROR_CLASS_ALREADY_EXISTS 1410
 #define ERROR_CLASS_DOES_NOT_EXIST 1411
 #define ERROR_CLASS_HAS_WINDOWS 1412
 #define ERROR_INVALID_WINDOW_HANDLE 1400
+#define ERROR_CANNOT_FIND_WND_CLASS 1407
+#define ERROR_RESOURCE_NAME_NOT_FOUND 1814
 #define ERROR_ALREADY_EXISTS 183
 #define ERROR_INVALID_PIXEL_FORMAT 2000
 
