@@ -1,0 +1,138 @@
+// Composition of one frame: the backdrop, the textured cube rendered at 320 x 240 and keyed over
+// it, the overlay lines and the crosshair.
+#include "scene/frame.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "app/program_state.h"
+#include "app/window_proc.h"
+#include "screen/lines.h"
+#include "screen/text.h"
+
+// What a colour buffer of 8 bits a channel holds for the clear colour (1, 0, 0.9) when 0.9 * 255
+// rounds down; ProbeColourKey replaces it with what the current context really holds.
+unsigned char colourKey[3] = {255, 0, 229};
+
+void ProbeColourKey() {
+    // Drivers differ in how they round 0.9 * 255, so the key is whatever the clear reads back as.
+    glClear(GL_COLOR_BUFFER_BIT);
+    unsigned char pixel[4] = {0, 0, 0, 0};
+    glReadPixels(0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel);
+    colourKey[0] = pixel[0];
+    colourKey[1] = pixel[1];
+    colourKey[2] = pixel[2];
+}
+
+namespace {
+
+// The six faces: normal, then four corners of (s, t) and a vertex in units of the half size.
+struct CubeFace {
+    float normal[3];
+    float corners[4][5];
+};
+
+const CubeFace kCubeFaces[6] = {
+    {{0, 0, 1}, {{0, 0, -1, -1, 1}, {1, 0, 1, -1, 1}, {1, 1, 1, 1, 1}, {0, 1, -1, 1, 1}}},          // front
+    {{0, 0, -1}, {{1, 0, -1, -1, -1}, {1, 1, -1, 1, -1}, {0, 1, 1, 1, -1}, {0, 0, 1, -1, -1}}},     // back
+    {{0, 1, 0}, {{0, 1, -1, 1, -1}, {0, 0, -1, 1, 1}, {1, 0, 1, 1, 1}, {1, 1, 1, 1, -1}}},          // top
+    {{0, -1, 0}, {{1, 1, -1, -1, -1}, {0, 1, 1, -1, -1}, {0, 0, 1, -1, 1}, {1, 0, -1, -1, 1}}},     // bottom
+    {{1, 0, 0}, {{1, 0, 1, -1, -1}, {1, 1, 1, 1, -1}, {0, 1, 1, 1, 1}, {0, 0, 1, -1, 1}}},          // right
+    {{-1, 0, 0}, {{0, 0, -1, -1, -1}, {1, 0, -1, -1, 1}, {1, 1, -1, 1, 1}, {0, 1, -1, 1, -1}}},     // left
+};
+
+void DrawCube(float h) {
+    glBegin(GL_QUADS);
+    for (const CubeFace& face : kCubeFaces) {
+        glNormal3f(face.normal[0], face.normal[1], face.normal[2]);
+        for (const float* corner : face.corners) {
+            glTexCoord2f(corner[0], corner[1]);
+            glVertex3f(corner[2] * h, corner[3] * h, corner[4] * h);
+        }
+    }
+    glEnd();
+}
+
+// Every rendered pixel that is not the clear colour replaces the backdrop, opaque.
+void CompositeReadback() {
+    const unsigned char keyR = colourKey[0], keyG = colourKey[1], keyB = colourKey[2];
+    const unsigned char* source = readbackPixels;
+    unsigned char* target = screenPixels;
+    for (int i = 0; i < kScreenPixelCount; ++i, source += 3, target += 4) {
+        const unsigned char r = source[0], g = source[1], b = source[2];
+        if (r == keyR && g == keyG && b == keyB) continue;
+        target[0] = r;
+        target[1] = g;
+        target[2] = b;
+        target[3] = 255;
+    }
+}
+
+void DrawOverlayText() {
+    sprintf(textBuffer, "http://www.dud.example");
+    DrawLargeText(9, 30, 255, 255, 255);
+    sprintf(textBuffer, "(C) 2026 THE DUD DEVELOPERS");
+    DrawLargeText(9, 18, 255, 255, 255);
+    sprintf(textBuffer, "OpenGL viewport scaning 320x240");
+    DrawLargeText(9, 54, 255, 255, 255);
+    sprintf(textBuffer, "Up,Down,Left,Right,Pgup,Pgdown,Lclick.");
+    DrawLargeText(9, 42, 255, 255, 255);
+    sprintf(textBuffer, "QUENDRIK04 (ESC CLOSE) (MOVE WITH M)");
+    DrawLargeText(6, 239, 255, 255, 255);
+    sprintf(textBuffer, "F1 320x240");
+    DrawLargeText(6, 218, 255, 255, 255);
+    sprintf(textBuffer, "F2 640x480");
+    DrawLargeText(6, 206, 255, 255, 255);
+    sprintf(textBuffer, "F3 960x720");
+    DrawLargeText(6, 194, 255, 255, 255);
+    sprintf(textBuffer, "F4 1280x960");
+    DrawLargeText(6, 182, 255, 255, 255);
+    sprintf(textBuffer, "F5 DSC3");
+    DrawLargeText(6, 158, 255, 255, 255);
+    sprintf(textBuffer, "F6 BRICKOLD2");
+    DrawLargeText(6, 146, 255, 255, 255);
+    sprintf(textBuffer, "F7 BRICKOLD4");
+    DrawLargeText(6, 134, 255, 255, 255);
+    sprintf(textBuffer, "F8 4");
+    DrawLargeText(6, 122, 255, 255, 255);
+    sprintf(textBuffer, "F9 BRICKOLD3");
+    DrawLargeText(6, 110, 255, 255, 255);
+}
+
+}  // namespace
+
+int DrawFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ++frameCounter;
+    glLoadIdentity();
+    glViewport(0, 0, kScreenWidth, kScreenHeight);
+    memcpy(screenPixels, backdropPixels, kScreenPixelCount * 4);
+
+    // A held button makes the angles follow the pointer's position, not the distance dragged.
+    if (IsKeyHeld(VK_LBUTTON) || IsKeyHeld(VK_MBUTTON) || IsKeyHeld(VK_RBUTTON)) {
+        spinY = (float)(2 * mouseX + 120);
+        spinX = (float)(2 * mouseY);
+    }
+
+    const float h = cubeHalfSize;
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, textureIds[textureChoice]);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glTranslatef(0.0f, 0.0f, -10.0f);
+    glRotatef(spinX, 1.0f, 0.0f, 0.0f);
+    glRotatef(spinY, 0.0f, -1.0f, 0.0f);
+    DrawCube(h);
+    glDisable(GL_TEXTURE_2D);
+    spinY += spinSpeedY;
+    spinX += spinSpeedX;
+    glLoadIdentity();
+
+    glReadPixels(0, 0, kScreenWidth, kScreenHeight, GL_RGB, GL_UNSIGNED_BYTE, readbackPixels);
+    if (zoomFactor >= 1 && zoomFactor <= 4) glPixelZoom((float)zoomFactor, (float)zoomFactor);
+    CompositeReadback();
+
+    DrawOverlayText();
+    glEnable(GL_TEXTURE_2D);
+    DrawCursor();
+    return 1;
+}
