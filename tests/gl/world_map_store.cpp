@@ -39,7 +39,9 @@ Bytes ReadWhole(const std::string& path) {
 void WriteWhole(const std::string& path, const Bytes& bytes) {
     FILE* f = fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr) << path;
-    ASSERT_EQ(fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    if (!bytes.empty()) {
+        ASSERT_EQ(fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    }
     fclose(f);
 }
 
