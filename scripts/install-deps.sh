@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libx11-dev libxtst-dev
   libgtest-dev libbenchmark-dev
-  xvfb x11-utils xauth imagemagick
+  xvfb x11-utils xauth xdotool imagemagick
   clang libclang-rt-14-dev
   "$@"
 )

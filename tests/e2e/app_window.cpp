@@ -1,0 +1,147 @@
+// The real program on a real X server, driven by real input events.
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+#include <string.h>
+
+#include <vector>
+
+#include "app/program_state.h"
+#include "app/random.h"
+#include "screen/screen_buffer.h"
+#include "tests/support/xserver.h"
+#include "world/voxel_maps.h"
+
+namespace {
+
+const int kServerWidth = 1600, kServerHeight = 1200;
+
+// The backdrop the program paints: the same generator, after the same carving.
+const std::vector<unsigned char>& ExpectedBackdrop() {
+    static std::vector<unsigned char> backdrop;
+    if (backdrop.empty()) {
+        randomState = 1;
+        const size_t cells = (size_t)mapSize * mapSize * mapHeight;
+        dungeonMap = new unsigned char[cells];
+        flagMap = new unsigned char[cells];
+        memset(dungeonMap, 1, cells);
+        memset(flagMap, 0, cells);
+        CarveRooms(100000);
+        InitScreenBuffers();
+        backdrop.assign(backdropPixels, backdropPixels + 320 * 240 * 4);
+    }
+    return backdrop;
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!server.available()) GTEST_SKIP() << server.error();
+        server.MovePointer(5, 5);  // keep the crosshair away from the window
+    }
+    XServer server{kServerWidth, kServerHeight};
+
+    // The window's screen, decoded back into 320 x 240 screen pixels (rows bottom-up): every
+    // zoom x zoom block of the window must be one colour.
+    bool ReadScreen(Window window, int zoom, std::vector<unsigned char>* screen, std::string* why) {
+        ScreenRect rect;
+        if (!server.WindowRect(window, &rect)) return *why = "no window", false;
+        std::vector<unsigned char> shown = server.Capture(rect);
+        if (shown.size() != (size_t)320 * zoom * 240 * zoom * 3) return *why = "wrong size", false;
+        screen->assign(320 * 240 * 3, 0);
+        const int w = 320 * zoom;
+        for (int wy = 0; wy < 240 * zoom; wy++) {
+            for (int wx = 0; wx < w; wx++) {
+                const unsigned char* p = &shown[((size_t)wy * w + wx) * 3];
+                const int x = wx / zoom, y = 239 - wy / zoom;
+                unsigned char* s = &(*screen)[(y * 320 + x) * 3];
+                if (wx % zoom == 0 && wy % zoom == 0) {
+                    memcpy(s, p, 3);
+                } else if (memcmp(s, p, 3) != 0) {
+                    *why = "block of screen pixel " + std::to_string(x) + "," + std::to_string(y) + " is not uniform";
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    // Waits until the window shows the backdrop's frame and bottom rows (which nothing covers).
+    void ExpectBackdropShown(Window window, int zoom) {
+        const std::vector<unsigned char>& expected = ExpectedBackdrop();
+        std::vector<unsigned char> screen;
+        std::string why;
+        bool ok = false;
+        for (int attempt = 0; attempt < 100 && !ok; attempt++) {
+            if (attempt) SleepSeconds(0.05);
+            if (!ReadScreen(window, zoom, &screen, &why)) continue;
+            ok = true;
+            for (int y = 0; y < 240 && ok; y++) {
+                for (int x = 0; x < 320 && ok; x++) {
+                    // The frame lines, the band's right end, and the noise rows under the text.
+                    const bool checked = x == 0 || x == 319 || y == 0 || y == 239 || y == 227 || y <= 5 ||
+                                         (y > 227 && y < 239 && x > 300);
+                    if (!checked) continue;
+                    const unsigned char* e = &expected[(y * 320 + x) * 4];
+                    const unsigned char* s = &screen[(y * 320 + x) * 3];
+                    if (memcmp(e, s, 3) != 0) {
+                        why = "screen pixel " + std::to_string(x) + "," + std::to_string(y) + " differs";
+                        ok = false;
+                    }
+                }
+            }
+        }
+        EXPECT_TRUE(ok) << "zoom " << zoom << ": " << why;
+    }
+};
+
+TEST_F(ProgramTest, OpensCentredAtZoomThreeAndFollowsTheZoomKeys) {
+    DudProcess dud(server);
+    Window window = dud.WaitForWindow(server, 960, 720);
+    ASSERT_NE(window, 0u) << "no 960 x 720 window";
+    ScreenRect rect;
+    ASSERT_TRUE(server.WindowRect(window, &rect));
+    EXPECT_EQ(rect.x, kServerWidth / 2 - 480);
+    EXPECT_EQ(rect.y, kServerHeight / 2 - 360);
+    ExpectBackdropShown(window, 3);
+
+    const struct {
+        unsigned long key;
+        int zoom;
+    } steps[] = {{XK_F1, 1}, {XK_F2, 2}, {XK_F4, 4}, {XK_F1, 1}, {XK_F3, 3}};
+    for (const auto& step : steps) {
+        server.TapKey(step.key);
+        window = dud.WaitForWindow(server, 320 * step.zoom, 240 * step.zoom);
+        ASSERT_NE(window, 0u) << "zoom " << step.zoom;
+        ASSERT_TRUE(server.WindowRect(window, &rect));
+        EXPECT_EQ(rect.x, kServerWidth / 2 - 160 * step.zoom);
+        EXPECT_EQ(rect.y, kServerHeight / 2 - 120 * step.zoom);
+        ExpectBackdropShown(window, step.zoom);
+    }
+    server.TapKey(XK_Escape);
+    EXPECT_EQ(dud.Wait(10), 0);
+    EXPECT_EQ(server.FindWindow("DUD"), 0u);
+}
+
+TEST_F(ProgramTest, AltF4EndsWithZero) {
+    DudProcess dud(server);
+    ASSERT_NE(dud.WaitForWindow(server, 960, 720), 0u);
+    server.PressKey(XK_Alt_L);
+    server.TapKey(XK_F4);
+    server.ReleaseKey(XK_Alt_L);
+    EXPECT_EQ(dud.Wait(10), 0);
+}
+
+TEST_F(ProgramTest, EscapeEndsWithZeroFromAnyFolder) {
+    // With no texture folder the program still runs; nothing is created in the folder.
+    char folder[] = "/tmp/dud-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    DudProcess dud(server, folder);
+    ASSERT_NE(dud.WaitForWindow(server, 960, 720), 0u);
+    SleepSeconds(0.3);
+    server.TapKey(XK_Escape);
+    EXPECT_EQ(dud.Wait(10), 0);
+    EXPECT_EQ(rmdir(folder), 0) << "the program left something in " << folder;
+}
+
+}  // namespace
