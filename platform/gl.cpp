@@ -53,10 +53,17 @@ void DescribeOurFormat(PIXELFORMATDESCRIPTOR* out) {
     format.cGreenShift = 8;
     format.cBlueBits = 8;
     format.cBlueShift = 0;
-    format.cAlphaBits = 8;
-    format.cAlphaShift = 24;
+    // What the windows were actually made with: the alpha and stencil bits may have been dropped
+    // for an X visual that has none.
+    int alpha = 8, stencil = 8;
+    if (VideoReady()) {
+        SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &alpha);
+        SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencil);
+    }
+    format.cAlphaBits = static_cast<BYTE>(alpha);
+    format.cAlphaShift = alpha ? 24 : 0;
     format.cDepthBits = 24;
-    format.cStencilBits = 8;
+    format.cStencilBits = static_cast<BYTE>(stencil);
     format.iLayerType = PFD_MAIN_PLANE;
     *out = format;
 }

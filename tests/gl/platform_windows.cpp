@@ -223,6 +223,20 @@ TEST_F(PlatformWindows, ClosingTheWindowReachesAProgramThatQuitsOnClose) {
     ASSERT_GE(seen.size(), 2u);
     EXPECT_EQ(seen[0], (Seen{WM_SYSCOMMAND, SC_CLOSE, 0, false}));
     EXPECT_EQ(seen[1], (Seen{WM_CLOSE, 0, 0, true}));
+
+    // SIGINT and SIGTERM ask the same of the newest window; with no window left, the loop just quits.
+    SeamReset();
+    PlatformRequestClose();
+    sawQuit = false;
+    Drain(&sawQuit);
+    EXPECT_TRUE(sawQuit);
+    ASSERT_FALSE(SeenBy(window).empty());
+    EXPECT_EQ(SeenBy(window)[0], (Seen{WM_CLOSE, 0, 0, false}));
+    DestroyWindow(window);
+    PlatformRequestClose();
+    sawQuit = false;
+    Drain(&sawQuit);
+    EXPECT_TRUE(sawQuit);
 }
 
 TEST_F(PlatformWindows, MinimiseRestoreAndFocusEventsAreSentFromPeekMessage) {
