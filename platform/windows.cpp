@@ -67,7 +67,9 @@ void Activate(WindowRecord* window) {
                          reinterpret_cast<LPARAM>(window->handle));
         }
         activeWindow = window->handle;
-        SendToWindow(window, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), reinterpret_cast<LPARAM>(previousActive));
+        // The high word says whether the window is minimised, as the program's procedure reads it.
+        SendToWindow(window, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, window->minimized ? 1 : 0),
+                     reinterpret_cast<LPARAM>(previousActive));
         if (!Alive(window)) return;
     }
     if (focusWindow != window->handle) {
@@ -477,6 +479,13 @@ BOOL WINAPI MoveWindow(HWND handle, int x, int y, int width, int height, BOOL) {
     return TRUE;
 }
 
+// A window's far edge, held to the LONG range: MoveWindow takes any position and size, and their
+// sum must not overflow.
+static LONG FarEdge(int origin, int extent) {
+    const long long edge = (long long)origin + extent;
+    return edge > INT32_MAX ? INT32_MAX : edge < INT32_MIN ? INT32_MIN : (LONG)edge;
+}
+
 BOOL WINAPI GetWindowRect(HWND handle, LPRECT rect) {
     WindowRecord* window = LookupWindow(handle);
     if (!window || !rect) {
@@ -485,8 +494,8 @@ BOOL WINAPI GetWindowRect(HWND handle, LPRECT rect) {
     }
     rect->left = window->x;
     rect->top = window->y;
-    rect->right = window->x + window->width;
-    rect->bottom = window->y + window->height;
+    rect->right = FarEdge(window->x, window->width);
+    rect->bottom = FarEdge(window->y, window->height);
     return TRUE;
 }
 
