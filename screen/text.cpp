@@ -1,5 +1,7 @@
 #include "screen/text.h"
 
+#include <stdint.h>
+
 #include "app/program_state.h"
 #include "screen/fonts.h"
 #include "screen/screen_buffer.h"
@@ -45,6 +47,11 @@ bool IsLargeGlyph(const char* glyph) {
     return glyph != nullptr && BoundedLength(glyph, kLargeGlyphLength) == kLargeGlyphLength;
 }
 
+// A position moved by a small step in 32-bit arithmetic, wrapping round the int range instead of
+// overflowing. Positions come from callers and may lie at the ends of the range; one that wraps
+// lands at the far other end, off the screen, where PutPixel drops it.
+int Shifted(int position, int step) { return (int)(uint32_t)((uint32_t)position + (uint32_t)step); }
+
 // Length of textBuffer's text: up to its NUL, never past the buffer.
 bool TextBufferEnds(int index) { return index >= kTextBufferSize || textBuffer[index] == '\0'; }
 
@@ -59,12 +66,12 @@ void DrawSmallFontText(const char* const* font, int entries, bool upsideDown, in
         if (width == 0) continue;
         glyphWidth = width;
         for (int row = 1; row <= 9; row++) {
-            const int py = upsideDown ? y + row - 2 : y - row + 2;
+            const int py = upsideDown ? Shifted(y, row - 2) : Shifted(y, 2 - row);
             for (int col = 0; col < width; col++) {
-                if (glyph[row * kSmallRowLength + col] != '0') PutPixel(penX + col + shift, py, r, g, b);
+                if (glyph[row * kSmallRowLength + col] != '0') PutPixel(Shifted(penX, col + shift), py, r, g, b);
             }
         }
-        penX += width + 1;
+        penX = Shifted(penX, width + 1);
     }
 }
 
@@ -77,12 +84,12 @@ void DrawLargeFontText(const char* text, bool boundedByBuffer, bool upsideDown, 
         if (!IsLargeGlyph(glyph)) continue;
         glyphWidth = 8;
         for (int row = 1; row <= 12; row++) {
-            const int py = upsideDown ? y + row : y - row;
+            const int py = upsideDown ? Shifted(y, row) : Shifted(y, -row);
             for (int col = 0; col < 8; col++) {
-                if (glyph[row * kLargeRowLength + col] != '0') PutPixel(penX + col, py, r, g, b);
+                if (glyph[row * kLargeRowLength + col] != '0') PutPixel(Shifted(penX, col), py, r, g, b);
             }
         }
-        penX += 8;
+        penX = Shifted(penX, 8);
     }
 }
 
@@ -93,7 +100,7 @@ void DrawSmallText(int x, int y, int r, int g, int b) {
 }
 
 void DrawSmallTextShadowed(int x, int y, int r, int g, int b) {
-    DrawSmallText(x, y + 1, 0, 0, 0);  // black copy one row higher, then the colour over it
+    DrawSmallText(x, Shifted(y, 1), 0, 0, 0);  // black copy one row higher, then the colour over it
     DrawSmallText(x, y, r, g, b);
 }
 
@@ -107,11 +114,11 @@ void DrawSmallTextHooked(int x, int y, int r, int g, int b, int tag) {
         if (width == 0) continue;
         for (int row = 1; row <= 9; row++) {
             for (int col = 0; col <= width; col++) {
-                if (glyph[row * kSmallRowLength + col] != '0') PutPixel(pen + col, y + row - 2, r, g, b);
-                TextCellHook(pen + col, y + row, tag);
+                if (glyph[row * kSmallRowLength + col] != '0') PutPixel(Shifted(pen, col), Shifted(y, row - 2), r, g, b);
+                TextCellHook(Shifted(pen, col), Shifted(y, row), tag);
             }
         }
-        pen += width + 1;
+        pen = Shifted(pen, width + 1);
     }
 }
 
