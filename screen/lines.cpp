@@ -5,6 +5,49 @@
 #include "app/program_state.h"
 #include "screen/screen_buffer.h"
 
+namespace {
+
+// One run of the stepping along its major axis: `delta` steps from `major`, each moving the major
+// coordinate by `majorStep` and, when the error passes `delta`, the minor one by `minorStep`. The
+// error starts at the minor delta, not at half the major one: minor steps come late in each run,
+// and the line from B to A is not always the line from A to B.
+//
+// Only the steps whose major coordinate lies on the screen can put a pixel there, so the run starts
+// at the first of them, in the state the stepping from the start would have reached (a closed form
+// of the error), and stops after the last: a line between the ends of the int range costs no more
+// than one across the screen. Products stay below 2^64 since both deltas are below 2^32.
+void StepRun(int major, int minor, int majorStep, int minorStep, int64_t delta, int64_t minorDelta,
+             int screenExtent, bool xMajor, unsigned char r, unsigned char g, unsigned char b) {
+    int64_t first = 1, last = delta;  // steps 1 ... delta, each followed by a pixel
+    const int64_t toNear = majorStep > 0 ? -(int64_t)major : (int64_t)major - (screenExtent - 1);
+    const int64_t toFar = majorStep > 0 ? (int64_t)(screenExtent - 1) - major : (int64_t)major;
+    if (toNear > first) first = toNear;
+    if (toFar < last) last = toFar;
+    if (first > last) return;
+
+    // State after step first - 1: minor steps taken, and the error.
+    const uint64_t added = (uint64_t)minorDelta * (uint64_t)first;  // the error's start plus first - 1 steps
+    const uint64_t taken = minorDelta == 0 ? 0 : (added + (uint64_t)delta - 1) / (uint64_t)delta - 1;
+    int64_t e = (int64_t)(added - taken * (uint64_t)delta);
+    int64_t p = (int64_t)major + majorStep * (first - 1);
+    int64_t q = (int64_t)minor + minorStep * (int64_t)taken;
+    for (int64_t i = first; i <= last; i++) {
+        e += minorDelta;
+        if (e > delta) {
+            e -= delta;
+            q += minorStep;
+        }
+        p += majorStep;
+        if (xMajor) {
+            PutPixel((int)p, (int)q, r, g, b);
+        } else {
+            PutPixel((int)q, (int)p, r, g, b);
+        }
+    }
+}
+
+}  // namespace
+
 void DrawLine(int x1, int y1, int x2, int y2, unsigned char r, unsigned char g, unsigned char b) {
     // Deltas and the error term in 64 bits: the ends may lie anywhere in the int range.
     int64_t dx = (int64_t)x2 - x1;
@@ -14,33 +57,11 @@ void DrawLine(int x1, int y1, int x2, int y2, unsigned char r, unsigned char g, 
     if (dx < 0) dx = -dx;
     if (dy < 0) dy = -dy;
 
-    int x = x1;
-    int y = y1;
-    PutPixel(x, y, r, g, b);
-    // The error starts at the minor delta, not at half the major one: minor steps come late in
-    // each run, and the line from B to A is not always the line from A to B.
+    PutPixel(x1, y1, r, g, b);
     if (dx > dy) {
-        int64_t e = dy;
-        for (int64_t i = 0; i < dx; i++) {
-            e += dy;
-            if (e > dx) {
-                e -= dx;
-                y += sy;
-            }
-            x += sx;
-            PutPixel(x, y, r, g, b);
-        }
-    } else {
-        int64_t e = dx;
-        for (int64_t i = 0; i < dy; i++) {
-            e += dx;
-            if (e > dy) {
-                e -= dy;
-                x += sx;
-            }
-            y += sy;
-            PutPixel(x, y, r, g, b);
-        }
+        StepRun(x1, y1, sx, sy, dx, dy, kScreenWidth, true, r, g, b);
+    } else if (dy > 0) {
+        StepRun(y1, x1, sy, sx, dy, dx, kScreenHeight, false, r, g, b);
     }
 }
 
