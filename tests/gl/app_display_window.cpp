@@ -148,8 +148,7 @@ TEST_F(DisplayWindowTest, EveryFailingStepReleasesWhatWasMade) {
         EXPECT_EQ(glContext, nullptr);
         EXPECT_EQ(wglGetCurrentContext(), nullptr);
         // A registration failure releases nothing and does not close.
-        if (step == PlatformCall::RegisterClass) EXPECT_EQ(SeamCallCount(PlatformCall::UnregisterClass), 0);
-        else EXPECT_EQ(SeamCallCount(PlatformCall::UnregisterClass), 1);
+        EXPECT_EQ(SeamCallCount(PlatformCall::UnregisterClass), step == PlatformCall::RegisterClass ? 0 : 1);
         // The next attempt works: nothing was left behind in the way.
         ASSERT_TRUE(OpenDisplayWindow("DUD", 320, 240, 16, true)) << (int)step;
         CloseDisplayWindow();

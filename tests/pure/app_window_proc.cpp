@@ -103,7 +103,9 @@ TEST_F(WindowProcTest, ButtonFlags) {
         EXPECT_EQ(Send(b.down), 0);
         EXPECT_EQ(mouseButtons[b.index], 1);
         for (int other = 0; other < 3; other++) {
-            if (other != b.index) EXPECT_EQ(mouseButtons[other], 0);
+            if (other != b.index) {
+                EXPECT_EQ(mouseButtons[other], 0);
+            }
         }
         EXPECT_EQ(Send(b.up), 0);
         EXPECT_EQ(mouseButtons[b.index], 0);
