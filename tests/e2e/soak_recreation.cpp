@@ -5,8 +5,8 @@
 // the program must end cleanly (under the sanitizer build that includes LeakSanitizer's check).
 //
 // By default a short run of 5 zoom cycles (20 re-creations); scripts/soak.sh runs the long one by
-// setting DUD_SOAK_CYCLES and DUD_SOAK_MIN_FRAMES (frames are counted when DUD_SOAK_SWAP_FILE names
-// the counter that its swap-counting library keeps).
+// setting DUD_SOAK_CYCLES and DUD_SOAK_MIN_FRAMES; frames are counted when DUD_SOAK_PRELOAD names
+// its swap-counting library (scripts/soak_swap_counter.c) and DUD_SOAK_SWAP_FILE the counter file.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -95,7 +95,7 @@ bool WaitForFrame(XServer& server, Window window) {
 
 void HoldKey(XServer& server, unsigned long keysym) {
     server.PressKey(keysym);
-    SleepSeconds(0.15);
+    SleepSeconds(0.4);  // longer than a frame of the sanitizer build at zoom 4
     server.ReleaseKey(keysym);
 }
 
@@ -107,7 +107,11 @@ TEST(Soak, RecreationsKeysAndDragsLeaveNoWindowDescriptorOrMemoryBehind) {
     SwapCounter swaps;
     server.MovePointer(5, 5);
 
+    // The frame-counting library goes into the program only (the soak script names it).
+    const char* preload = getenv("DUD_SOAK_PRELOAD");
+    if (preload && *preload) setenv("LD_PRELOAD", preload, 1);
     DudProcess dud(server);
+    if (preload && *preload) unsetenv("LD_PRELOAD");
     const Window first = dud.WaitForWindow(server, 960, 720);
     ASSERT_NE(first, 0u) << "the program's first window";
     ASSERT_TRUE(WaitForFrame(server, first));
@@ -188,8 +192,10 @@ TEST(Soak, RecreationsKeysAndDragsLeaveNoWindowDescriptorOrMemoryBehind) {
             << "VmRSS keeps growing: " << middle << " kB at half time, " << lastRss << " kB at the end";
     }
 
-    HoldKey(server, XK_Escape);
-    EXPECT_EQ(dud.Wait(60), 0) << "a clean end (a leak report under LeakSanitizer ends it otherwise)";
+    server.PressKey(XK_Escape);  // held until the program has ended
+    const int exitCode = dud.Wait(60);
+    server.ReleaseKey(XK_Escape);
+    EXPECT_EQ(exitCode, 0) << "a clean end (a leak report under LeakSanitizer ends it otherwise)";
 }
 
 }  // namespace
