@@ -42,10 +42,15 @@ for corpus in fuzz/corpus/*/; do
   target=$(basename "$corpus")
   work=$(mktemp -d)
   cp "$corpus"* "$work/"
+  # The targets that draw frames run Mesa's rasteriser threads, under which LeakSanitizer's
+  # mid-run check has crashed in its own thread tracer; their leaks are checked by the sanitizer
+  # test run above and the soak instead.
+  leaks=1
+  case "$target" in fuzz_map_loader|fuzz_window_proc) leaks=0 ;; esac
   # Every stored input once (seeds and past findings), then ten seconds of new inputs from them;
   # the new inputs go to the scratch copy, the stored corpus stays as it is.
-  if "$fuzz/fuzz/$target" -runs=0 "$root/$corpus" >"$work.log" 2>&1 &&
-     "$fuzz/fuzz/$target" -max_total_time=10 -timeout=30 -rss_limit_mb=3000 -artifact_prefix="$work/" \
+  if "$fuzz/fuzz/$target" -runs=0 -detect_leaks=$leaks "$root/$corpus" >"$work.log" 2>&1 &&
+     "$fuzz/fuzz/$target" -max_total_time=10 -timeout=30 -rss_limit_mb=3000 -detect_leaks=$leaks -artifact_prefix="$work/" \
        "$work" >>"$work.log" 2>&1; then
     echo "fuzz $target: $(grep -c '' <(ls "$corpus")) stored inputs, $(grep -o 'Done [0-9]* runs' "$work.log" | tail -n 1)"
     passed=$((passed + 1))
