@@ -184,11 +184,12 @@ TEST(Soak, RecreationsKeysAndDragsLeaveNoWindowDescriptorOrMemoryBehind) {
     RecordProperty("rss_first_kb", std::to_string(firstRss));
     RecordProperty("rss_end_kb", std::to_string(endRss));
 
-    // Level memory: from the second half of the run on, no more growth than a few megabytes (the
-    // sanitizer build's quarantine of freed blocks fills up to its own cap first, in the first half).
+    // Level memory: over the second half of the run, growth within 8 MB and a tenth of the size at
+    // half time (the sanitizer build's quarantine of freed blocks moves by some megabytes; a leak
+    // per re-creation shows in the long soak's hundreds of them).
     if (samples.size() >= 4) {
         const long middle = samples[samples.size() / 2];
-        EXPECT_LT(lastRss - middle, 8 * 1024 + (long)samples.size() * 64)
+        EXPECT_LT(lastRss - middle, 8 * 1024 + middle / 10)
             << "VmRSS keeps growing: " << middle << " kB at half time, " << lastRss << " kB at the end";
     }
 
