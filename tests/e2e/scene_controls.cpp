@@ -76,7 +76,7 @@ protected:
     }
     void TearDown() override {
         if (!dud) return;
-        server.TapKey(XK_Escape);
+        server.HoldKeyUntil(XK_Escape, [&] { return !dud->running(); });
         EXPECT_EQ(dud->Wait(10), 0);
     }
 
@@ -149,9 +149,8 @@ TEST_F(SceneTest, TheTextureKeysChooseTheCubesPicture) {
     const unsigned long keys[kTextureCount] = {XK_F5, XK_F6, XK_F7, XK_F8, XK_F9};
     for (int k : {0, 2, 4, 3, 1, 0}) {
         SCOPED_TRACE(k);
-        server.TapKey(keys[k]);
         Screen s;
-        for (int i = 0; i < 40 && ShareOfTexture(s = Capture(), k) < 0.95; ++i) SleepSeconds(0.05);
+        server.HoldKeyUntil(keys[k], [&] { return ShareOfTexture(s = Capture(), k) >= 0.95; }, 2);
         EXPECT_GT(ShareOfTexture(s, k), 0.95);
         for (int j = 0; j < kTextureCount; ++j) {
             if (j == k) continue;
@@ -230,12 +229,8 @@ TEST_F(SceneTest, ArrowAndPageKeysSpinAndSizeTheCube) {
 TEST_F(SceneTest, MMovesTheWindowToThePointer) {
     server.MovePointer(100, 150);
     SleepSeconds(0.2);
-    server.TapKey(XK_m);
     ScreenRect moved = {};
-    for (int i = 0; i < 40; ++i) {
-        SleepSeconds(0.05);
-        if (server.WindowRect(window, &moved) && moved.x == 100) break;
-    }
+    server.HoldKeyUntil(XK_m, [&] { return server.WindowRect(window, &moved) && moved.x == 100; }, 2);
     EXPECT_EQ(moved.x, 100);
     EXPECT_EQ(moved.y, 150);
     EXPECT_EQ(moved.width, 960);

@@ -112,6 +112,18 @@ void XServer::TapKey(unsigned long keysym) {
     ReleaseKey(keysym);
 }
 
+bool XServer::HoldKeyUntil(unsigned long keysym, const std::function<bool()>& done, double seconds) {
+    PressKey(keysym);
+    const double end = NowSeconds() + seconds;
+    bool ok = done();
+    while (!ok && NowSeconds() < end) {
+        SleepSeconds(0.02);
+        ok = done();
+    }
+    ReleaseKey(keysym);
+    return ok;
+}
+
 void XServer::MovePointer(int x, int y) {
     XTestFakeMotionEvent(display_, DefaultScreen(display_), x, y, CurrentTime);
     Sync();

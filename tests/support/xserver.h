@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ public:
     void PressKey(unsigned long keysym);
     void ReleaseKey(unsigned long keysym);
     void TapKey(unsigned long keysym);
+    // Holds a key down until `done` answers true (polled every 20 ms) or the time runs out, then
+    // releases it; whether it was done. The program reads keys from its messages and drains all
+    // waiting messages before it draws a frame, so a press and release that arrive together can
+    // act on no frame at all: a test holds a key until it sees its effect.
+    bool HoldKeyUntil(unsigned long keysym, const std::function<bool()>& done, double seconds = 10);
     void MovePointer(int x, int y);
     void PressButton(unsigned int button);
     void ReleaseButton(unsigned int button);
