@@ -3,7 +3,7 @@
 // through the real Win32 and WGL calls. Escape ends it with exit code 0.
 //
 // Skips when wine is not installed. The 32-bit exe is the one checked; where Wine cannot run
-// 32-bit programs the 64-bit exe is built and checked instead.
+// 32-bit programs (or DUD_WINE_64=1 is set) the 64-bit exe is built and checked instead.
 #include <gtest/gtest.h>
 
 #include <X11/keysym.h>
@@ -193,8 +193,10 @@ protected:
     void SetUp() override {
         if (!OnPath("wine")) GTEST_SKIP() << "wine is not installed";
         if (!server.available()) GTEST_SKIP() << server.error();
-        // Debian's 32-bit loader; without it Wine runs only 64-bit programs.
-        if (IsExecutable("/usr/lib/wine/wine")) {
+        // Debian's 32-bit loader; without it Wine runs only 64-bit programs. DUD_WINE_64=1 asks
+        // for the 64-bit exe anyway.
+        const char* want64 = getenv("DUD_WINE_64");
+        if (IsExecutable("/usr/lib/wine/wine") && !(want64 && strcmp(want64, "1") == 0)) {
             exe = DUD_WINDOWS_EXE;
         } else {
             const std::string command = std::string("'") + DUD_SOURCE_DIR + "/scripts/build-windows.sh' '" +
