@@ -23,9 +23,9 @@ if ! command -v "$compiler" >/dev/null 2>&1; then
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   export DEBIAN_FRONTEND=noninteractive
   # A fresh machine's package lists may not know the package yet.
-  if ! $sudo apt-get install -y -qq --no-install-recommends "$package" >/dev/null 2>&1; then
-    $sudo apt-get update -qq
-    $sudo apt-get install -y -qq --no-install-recommends "$package" >/dev/null
+  if ! $sudo apt-get install -o DPkg::Lock::Timeout=300 -y -qq --no-install-recommends "$package" >/dev/null 2>&1; then
+    $sudo apt-get -o DPkg::Lock::Timeout=300 update -qq
+    $sudo apt-get install -o DPkg::Lock::Timeout=300 -y -qq --no-install-recommends "$package" >/dev/null
   fi
 fi
 
