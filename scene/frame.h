@@ -11,3 +11,9 @@ extern unsigned char colourKey[3];
 void ProbeColourKey();
 // Composes the next frame into screenPixels and sets the pixel zoom. Always 1.
 int DrawFrame();
+
+// Two of DrawFrame's steps, callable on their own so that the benchmarks can time the frame's CPU
+// work apart from OpenGL: every non-key pixel of readbackPixels over screenPixels, opaque; and the
+// fourteen overlay lines.
+void CompositeReadback();
+void DrawOverlayText();
