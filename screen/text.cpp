@@ -1,6 +1,7 @@
 #include "screen/text.h"
 
 #include <stdint.h>
+#include <string.h>
 
 #include "app/program_state.h"
 #include "screen/fonts.h"
@@ -75,20 +76,69 @@ void DrawSmallFontText(const char* const* font, int entries, bool upsideDown, in
     }
 }
 
+// The ink of a large glyph as twelve row masks (bit c for column c), read from its table entry
+// the first time the code is drawn: every frame draws some 240 glyphs, and measuring each string
+// and testing its 96 cells character by character cost more than the drawing. The tables stay the
+// only source; they are constant, so a mask once made stays true.
+struct LargeGlyphMask {
+    bool made;
+    bool isGlyph;
+    unsigned char rows[12];
+};
+LargeGlyphMask largeGlyphMasks[128];  // codes 1 ... 127; others have no entry (EntryFor)
+
+const LargeGlyphMask* LargeMaskFor(char c) {
+    const int code = (signed char)c;
+    if (code <= 0) return nullptr;
+    LargeGlyphMask& mask = largeGlyphMasks[code];
+    if (!mask.made) {
+        const char* glyph = EntryFor(largeFont, 256, c);
+        mask.isGlyph = IsLargeGlyph(glyph);
+        for (int row = 1; row <= 12 && mask.isGlyph; row++) {
+            unsigned char bits = 0;
+            for (int col = 0; col < 8; col++)
+                if (glyph[row * kLargeRowLength + col] != '0') bits |= (unsigned char)(1u << col);
+            mask.rows[row - 1] = bits;
+        }
+        mask.made = true;
+    }
+    return mask.isGlyph ? &mask : nullptr;
+}
+
+// One glyph at the pen: row n on y - n (upright) or y + n (upside down), columns penX to penX + 7.
+// A glyph wholly on the screen is written straight into it; any other goes pixel by pixel through
+// PutPixel's clipping. Both write the same pixels.
+void DrawLargeGlyph(const LargeGlyphMask& mask, bool upsideDown, int y, int r, int g, int b) {
+    const bool columnsOn = penX >= 0 && penX <= kScreenWidth - 8;
+    const bool rowsOn = upsideDown ? (y >= -1 && y <= kScreenHeight - 13) : (y >= 12 && y <= kScreenHeight);
+    if (columnsOn && rowsOn) {
+        const uint32_t ink = OpaquePixelWord((unsigned char)r, (unsigned char)g, (unsigned char)b);
+        for (int row = 1; row <= 12; row++) {
+            const unsigned bits = mask.rows[row - 1];
+            if (bits == 0) continue;
+            const int py = upsideDown ? y + row : y - row;
+            unsigned char* line = screenPixels + ((size_t)py * kScreenWidth + penX) * 4;
+            for (int col = 0; col < 8; col++)
+                if (bits & (1u << col)) memcpy(line + col * 4, &ink, 4);
+        }
+        return;
+    }
+    for (int row = 1; row <= 12; row++) {
+        const int py = upsideDown ? Shifted(y, row) : Shifted(y, -row);
+        for (int col = 0; col < 8; col++)
+            if (mask.rows[row - 1] & (1u << col)) PutPixel(Shifted(penX, col), py, r, g, b);
+    }
+}
+
 void DrawLargeFontText(const char* text, bool boundedByBuffer, bool upsideDown, int x, int y, int r,
                        int g, int b) {
     penX = x;
     for (glyphIndex = 0;; glyphIndex++) {
         if (boundedByBuffer ? TextBufferEnds(glyphIndex) : text[glyphIndex] == '\0') break;
-        const char* glyph = EntryFor(largeFont, 256, text[glyphIndex]);
-        if (!IsLargeGlyph(glyph)) continue;
+        const LargeGlyphMask* mask = LargeMaskFor(text[glyphIndex]);
+        if (!mask) continue;
         glyphWidth = 8;
-        for (int row = 1; row <= 12; row++) {
-            const int py = upsideDown ? Shifted(y, row) : Shifted(y, -row);
-            for (int col = 0; col < 8; col++) {
-                if (glyph[row * kLargeRowLength + col] != '0') PutPixel(Shifted(penX, col), py, r, g, b);
-            }
-        }
+        DrawLargeGlyph(*mask, upsideDown, y, r, g, b);
         penX = Shifted(penX, 8);
     }
 }
