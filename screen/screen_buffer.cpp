@@ -1,6 +1,7 @@
 #include "screen/screen_buffer.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 #include "app/program_state.h"
 #include "app/random.h"
@@ -20,15 +21,23 @@ void GreenColumn(int x, int y0, int y1) {
 
 void PaintBackdrop() {
     // Noise over the whole allocation (the largest window's worth of pixels), one draw a pixel, in
-    // address order: the used area's pixel k gets the k-th value of this pass.
-    const int pixels = kScreenBufferBytes / 4;
+    // address order: the used area's pixel k gets the k-th value of this pass. Four neighbouring
+    // pixels are worked side by side, each position of the sequence leaping over the other three.
+    const int pixels = kScreenBufferBytes / 4;  // a multiple of 4
+    const RandomLeap byFour = RandomLeapOf(4);
+    uint32_t state[4];
+    state[0] = Leap(randomState, RandomLeapOf(1));
+    for (int k = 1; k < 4; k++) state[k] = Leap(state[k - 1], RandomLeapOf(1));
+    uint32_t last = randomState;
     unsigned char* p = backdropPixels;
-    for (int i = 0; i < pixels; i++, p += 4) {
-        p[0] = 0;
-        p[1] = (unsigned char)(NextRandom() % 256);
-        p[2] = 0;
-        p[3] = 255;
+    for (int i = 0; i < pixels; i += 4, p += 16) {
+        uint32_t words[4];
+        for (int k = 0; k < 4; k++) words[k] = OpaquePixelWord(0, (uint32_t)(RandomValueOf(state[k]) % 256), 0);
+        memcpy(p, words, sizeof words);
+        last = state[3];
+        for (int k = 0; k < 4; k++) state[k] = Leap(state[k], byFour);
     }
+    randomState = last;  // where the sequence stands after the pass's last draw
 
     GreenRow(0, 0, kScreenWidth - 1);  // bottom frame line
 
