@@ -25,15 +25,6 @@ void LoadTextureImages() {
     for (int slot = 0; slot < kTextureCount; slot++) LoadBitmapImage(textureFilePaths[slot], slot);
 }
 
-void BuildDungeon() {
-    const size_t cells = (size_t)mapSize * mapSize * mapHeight;
-    dungeonMap = (unsigned char*)AllocateOrDie(cells);
-    flagMap = (unsigned char*)AllocateOrDie(cells);
-    memset(dungeonMap, 1, cells);
-    memset(flagMap, 0, cells);
-    CarveRooms(100000);
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -9,3 +9,6 @@ inline int CellIndex(int column, int row, int layer) {
 
 // Carves `count` random boxes out of dungeonMap, never touching the outer shell.
 void CarveRooms(int count);
+// The start-up's generation: allocates both maps, fills the dungeon with rock and clears the
+// flags, then carves CarveRooms(100000). Ends the process if the maps cannot be allocated.
+void BuildDungeon();
