@@ -7,6 +7,9 @@
 namespace {
 
 const char kTitle[] = "DUD";
+// Letter keys have their capital's code as virtual-key code.
+const int kKeyM = 0x4D;
+const int kKeyS = 0x53;
 
 // Window size for zoom 1 ... 4; MoveWindow takes it as the outer size (the window has no frame).
 bool ZoomedSize(int zoom, int* width, int* height) {
@@ -33,8 +36,8 @@ bool RecreateWindow(int zoom) {
 }  // namespace
 
 bool ApplyControls() {
-    if (keyDown['M']) MoveWindowToCursor();
-    if (keyDown['S']) ShowCursor(TRUE);
+    if (keyDown[kKeyM]) MoveWindowToCursor();
+    if (keyDown[kKeyS]) ShowCursor(TRUE);
 
     if (keyDown[VK_PRIOR]) {
         cubeHalfSize += 0.1f;

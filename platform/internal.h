@@ -125,3 +125,10 @@ int CursorDisplayCount();
 void PlatformRequestClose();
 bool PlatformTakeCloseRequest();
 void PlatformShutdown();
+
+// a + b held to the LONG range: MoveWindow takes any position and size, so a window's far edge,
+// or a point inside it in desktop coordinates, must not overflow.
+inline LONG SumHeldToLong(long long a, long long b) {
+    const long long sum = a + b;
+    return sum > INT32_MAX ? INT32_MAX : sum < INT32_MIN ? INT32_MIN : (LONG)sum;
+}

@@ -52,7 +52,7 @@ void PostWithPoint(HWND window, UINT message, WPARAM wParam, LPARAM lParam, POIN
 }
 
 void PostMouse(WindowRecord* window, UINT message, WPARAM flags, int x, int y) {
-    POINT pt{window->x + x, window->y + y};
+    POINT pt{SumHeldToLong(window->x, x), SumHeldToLong(window->y, y)};
     // Client coordinates travel as signed 16-bit halves, so positions left of or above the window
     // (a drag held outside it) wrap as they do on Win32.
     PostWithPoint(window->handle, message, flags, MAKELPARAM(static_cast<SHORT>(x), static_cast<SHORT>(y)), pt);

@@ -479,13 +479,6 @@ BOOL WINAPI MoveWindow(HWND handle, int x, int y, int width, int height, BOOL) {
     return TRUE;
 }
 
-// A window's far edge, held to the LONG range: MoveWindow takes any position and size, and their
-// sum must not overflow.
-static LONG FarEdge(int origin, int extent) {
-    const long long edge = (long long)origin + extent;
-    return edge > INT32_MAX ? INT32_MAX : edge < INT32_MIN ? INT32_MIN : (LONG)edge;
-}
-
 BOOL WINAPI GetWindowRect(HWND handle, LPRECT rect) {
     WindowRecord* window = LookupWindow(handle);
     if (!window || !rect) {
@@ -494,8 +487,8 @@ BOOL WINAPI GetWindowRect(HWND handle, LPRECT rect) {
     }
     rect->left = window->x;
     rect->top = window->y;
-    rect->right = FarEdge(window->x, window->width);
-    rect->bottom = FarEdge(window->y, window->height);
+    rect->right = SumHeldToLong(window->x, window->width);
+    rect->bottom = SumHeldToLong(window->y, window->height);
     return TRUE;
 }
 
