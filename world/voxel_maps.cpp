@@ -21,7 +21,7 @@ static bool ClipToInterior(int first, int extent, int last, int* low, int* high)
 namespace {
 
 // value % divisor for the generator's values (0 ... 32767) by a multiply and a shift: the divisor
-// is a global, so the compiler cannot do this itself, and two divisions a box were a large part of
+// is a global, so the compiler cannot do this itself, and three divisions a box were a large part of
 // the carving. With inverse = 2^32 / divisor + 1 the quotient is exact while value * (the inverse's
 // excess over 2^32 / divisor, at most divisor) stays below 2^32, which holds for divisors up to
 // 2^16; any other divisor takes the plain remainder.
