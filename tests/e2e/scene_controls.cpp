@@ -14,6 +14,7 @@
 #include "app/random.h"
 #include "scene/texture_images.h"
 #include "screen/screen_buffer.h"
+#include "tests/support/window_screen.h"
 #include "tests/support/xserver.h"
 #include "world/voxel_maps.h"
 
@@ -22,22 +23,6 @@ namespace {
 const int kServerWidth = 1600, kServerHeight = 1200;
 const int kZoom = 3;  // the start-up zoom
 
-// The backdrop the program paints: the same generator after the same carving.
-const std::vector<unsigned char>& ExpectedBackdrop() {
-    static std::vector<unsigned char> backdrop;
-    if (backdrop.empty()) {
-        randomState = 1;
-        const size_t cells = (size_t)mapSize * mapSize * mapHeight;
-        dungeonMap = new unsigned char[cells];
-        flagMap = new unsigned char[cells];
-        memset(dungeonMap, 1, cells);
-        memset(flagMap, 0, cells);
-        CarveRooms(100000);
-        InitScreenBuffers();
-        backdrop.assign(backdropPixels, backdropPixels + kScreenPixelCount * 4);
-    }
-    return backdrop;
-}
 
 // The texels of each texture file, as 0xRRGGBB.
 const std::vector<std::set<uint32_t>>& TextureColours() {
@@ -113,7 +98,7 @@ protected:
 const unsigned char* At(const Screen& s, int x, int y) { return &s[(y * kScreenWidth + x) * 3]; }
 
 bool IsBackdrop(const Screen& s, int x, int y) {
-    return memcmp(At(s, x, y), &ExpectedBackdrop()[(y * kScreenWidth + x) * 4], 3) == 0;
+    return memcmp(At(s, x, y), &ExpectedBackdropRGB()[(y * kScreenWidth + x) * 3], 3) == 0;
 }
 
 // Columns of row 120 right of the help text that the cube covers.

@@ -22,6 +22,7 @@
 #include "app/program_state.h"
 #include "app/random.h"
 #include "screen/screen_buffer.h"
+#include "tests/support/window_screen.h"
 #include "tests/support/xserver.h"
 #include "world/voxel_maps.h"
 
@@ -164,30 +165,6 @@ private:
     bool ended_ = false;
 };
 
-// The backdrop the program paints (the same generator after the same carving), as RGB.
-std::vector<unsigned char> ExpectedBackdrop() {
-    randomState = 1;
-    const size_t cells = (size_t)mapSize * mapSize * mapHeight;
-    dungeonMap = new unsigned char[cells];
-    flagMap = new unsigned char[cells];
-    memset(dungeonMap, 1, cells);
-    memset(flagMap, 0, cells);
-    CarveRooms(100000);
-    InitScreenBuffers();
-    std::vector<unsigned char> rgb(320 * 240 * 3);
-    for (int i = 0; i < 320 * 240; i++) memcpy(&rgb[i * 3], &backdropPixels[i * 4], 3);
-    delete[] dungeonMap;
-    delete[] flagMap;
-    dungeonMap = flagMap = nullptr;
-    return rgb;
-}
-
-// The screen pixels that only the backdrop can show: the frame lines, the band's right end and
-// the noise rows under the text. Text, cube and crosshair never reach them here.
-bool BackdropOnly(int x, int y) {
-    return x == 0 || x == 319 || y == 0 || y == 239 || y == 227 || y <= 5 || (y > 227 && y < 239 && x > 300);
-}
-
 class WineTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -215,38 +192,13 @@ protected:
         server.MovePointer(5, 5);  // keep the crosshair away from the windows
     }
 
-    // The window's screen decoded back into 320 x 240 screen pixels (RGB, rows bottom-up); every
-    // zoom x zoom block of the window must be one colour.
-    bool ReadScreen(Window window, int zoom, std::vector<unsigned char>* screen, std::string* why) {
-        ScreenRect rect;
-        if (!server.WindowRect(window, &rect)) return *why = "no window", false;
-        std::vector<unsigned char> shown = server.Capture(rect);
-        if (shown.size() != (size_t)320 * zoom * 240 * zoom * 3) return *why = "wrong size", false;
-        screen->assign(320 * 240 * 3, 0);
-        const int w = 320 * zoom;
-        for (int wy = 0; wy < 240 * zoom; wy++) {
-            for (int wx = 0; wx < w; wx++) {
-                const unsigned char* p = &shown[((size_t)wy * w + wx) * 3];
-                const int x = wx / zoom, y = 239 - wy / zoom;
-                unsigned char* s = &(*screen)[(y * 320 + x) * 3];
-                if (wx % zoom == 0 && wy % zoom == 0) {
-                    memcpy(s, p, 3);
-                } else if (memcmp(s, p, 3) != 0) {
-                    *why = "block of screen pixel " + std::to_string(x) + "," + std::to_string(y) + " is not uniform";
-                    return false;
-                }
-            }
-        }
-        return true;
-    }
-
     // Waits (up to about 10 s) until the window's backdrop pixels equal the reference's; the
     // last screen read is left in *screen.
     bool WaitForBackdrop(Window window, int zoom, const std::vector<unsigned char>& reference,
                          std::vector<unsigned char>* screen, std::string* why) {
         for (int attempt = 0; attempt < 100; attempt++) {
             if (attempt) SleepSeconds(0.1);
-            if (!ReadScreen(window, zoom, screen, why)) continue;
+            if (!ReadWindowScreen(server, window, zoom, screen, why)) continue;
             bool same = true;
             for (int y = 0; y < 240 && same; y++) {
                 for (int x = 0; x < 320 && same; x++) {
@@ -289,7 +241,7 @@ TEST_F(WineTest, ShowsTheLinuxBuildsBackdrop) {
         DudProcess dud(server);
         Window window = dud.WaitForWindow(server, 960, 720, 30);
         ASSERT_NE(window, 0u) << "the Linux build opened no 960 x 720 window";
-        ASSERT_TRUE(WaitForBackdrop(window, 3, ExpectedBackdrop(), &linuxScreen, &why)) << "Linux build: " << why;
+        ASSERT_TRUE(WaitForBackdrop(window, 3, ExpectedBackdropRGB(), &linuxScreen, &why)) << "Linux build: " << why;
         server.TapKey(XK_Escape);
         ASSERT_EQ(dud.Wait(10), 0);
     }
