@@ -82,7 +82,7 @@ void Put32(std::vector<unsigned char>& out, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) out[at + i] = (unsigned char)(v >> (8 * i));
 }
 
-struct BmpSpec {
+struct BmpFixture {
     int width = 4;
     int height = 4;
     bool topDown = false;      // store rows top-down, with the height negated in the header
@@ -95,33 +95,33 @@ struct BmpSpec {
     const char* signature = "BM";
 };
 
-std::vector<unsigned char> MakeBmp(const BmpSpec& spec) {
-    const int rowBytes = spec.width * 3, stride = (rowBytes + 3) & ~3;
-    std::vector<unsigned char> out(spec.dataOffset > 54 ? spec.dataOffset : 54, 0xEE);
-    out[0] = spec.signature[0];
-    out[1] = spec.signature[1];
-    Put32(out, 10, spec.dataOffset);
+std::vector<unsigned char> MakeBmp(const BmpFixture& fixture) {
+    const int rowBytes = fixture.width * 3, stride = (rowBytes + 3) & ~3;
+    std::vector<unsigned char> out(fixture.dataOffset > 54 ? fixture.dataOffset : 54, 0xEE);
+    out[0] = fixture.signature[0];
+    out[1] = fixture.signature[1];
+    Put32(out, 10, fixture.dataOffset);
     Put32(out, 14, 40);
-    Put32(out, 18, (uint32_t)spec.width);
-    Put32(out, 22, (uint32_t)(spec.topDown ? -spec.height : spec.height));
+    Put32(out, 18, (uint32_t)fixture.width);
+    Put32(out, 22, (uint32_t)(fixture.topDown ? -fixture.height : fixture.height));
     out[26] = 1;
     out[27] = 0;
-    out[28] = (unsigned char)spec.bitsPerPixel;
+    out[28] = (unsigned char)fixture.bitsPerPixel;
     out[29] = 0;
-    Put32(out, 30, spec.compression);
+    Put32(out, 30, fixture.compression);
     for (int i = 34; i < 54; ++i) out[i] = 0;
-    out.resize(spec.dataOffset > 54 ? spec.dataOffset : 54);
-    for (int fileRow = 0; fileRow < spec.height; ++fileRow) {
-        int y = spec.topDown ? spec.height - 1 - fileRow : fileRow;
-        for (int x = 0; x < spec.width; ++x) {
+    out.resize(fixture.dataOffset > 54 ? fixture.dataOffset : 54);
+    for (int fileRow = 0; fileRow < fixture.height; ++fileRow) {
+        int y = fixture.topDown ? fixture.height - 1 - fileRow : fileRow;
+        for (int x = 0; x < fixture.width; ++x) {
             Rgb p = PatternPixel(x, y);
             out.insert(out.end(), {p.b, p.g, p.r});
         }
-        if (spec.padLastRow || fileRow + 1 < spec.height) out.insert(out.end(), stride - rowBytes, 0xAB);
+        if (fixture.padLastRow || fileRow + 1 < fixture.height) out.insert(out.end(), stride - rowBytes, 0xAB);
     }
-    out.insert(out.end(), spec.trailingBytes, 0xCD);
+    out.insert(out.end(), fixture.trailingBytes, 0xCD);
     Put32(out, 2, (uint32_t)out.size());
-    if (spec.truncateTo >= 0) out.resize(spec.truncateTo);
+    if (fixture.truncateTo >= 0) out.resize(fixture.truncateTo);
     return out;
 }
 
@@ -179,56 +179,56 @@ enum class Outcome {
 
 struct Case {
     const char* name;
-    BmpSpec spec;
+    BmpFixture fixture;
     Outcome outcome;
 };
 
-BmpSpec With(void (*change)(BmpSpec&)) {
-    BmpSpec spec;
-    change(spec);
-    return spec;
+BmpFixture With(void (*change)(BmpFixture&)) {
+    BmpFixture fixture;
+    change(fixture);
+    return fixture;
 }
 
 const Case kCases[] = {
-    {"plain 64x64", With([](BmpSpec& s) { s.width = 64; s.height = 64; }), Outcome::Loads},
-    {"64x32", With([](BmpSpec& s) { s.width = 64; s.height = 32; }), Outcome::Loads},
-    {"odd width 5 (1 pad byte a row)", With([](BmpSpec& s) { s.width = 5; s.height = 3; }), Outcome::Loads},
-    {"width 1 (1 pad byte a row)", With([](BmpSpec& s) { s.width = 1; s.height = 4; }), Outcome::Loads},
-    {"width 2 (2 pad bytes a row)", With([](BmpSpec& s) { s.width = 2; s.height = 3; }), Outcome::Loads},
-    {"width 7 (3 pad bytes a row)", With([](BmpSpec& s) { s.width = 7; s.height = 2; }), Outcome::Loads},
-    {"pixel data at offset 138", With([](BmpSpec& s) { s.width = 7; s.height = 3; s.dataOffset = 138; }), Outcome::Loads},
-    {"top-down rows", With([](BmpSpec& s) { s.width = 5; s.height = 4; s.topDown = true; }), Outcome::Loads},
-    {"bytes after the pixels", With([](BmpSpec& s) { s.trailingBytes = 100; }), Outcome::Loads},
-    {"last row's padding missing", With([](BmpSpec& s) { s.width = 3; s.height = 2; s.padLastRow = false; }), Outcome::Loads},
-    {"width 0", With([](BmpSpec& s) { s.width = 0; s.height = 5; }), Outcome::Loads},
-    {"height 0", With([](BmpSpec& s) { s.width = 5; s.height = 0; }), Outcome::Loads},
-    {"empty file", With([](BmpSpec& s) { s.truncateTo = 0; }), Outcome::Rejected},
-    {"header of 53 bytes", With([](BmpSpec& s) { s.truncateTo = 53; }), Outcome::Rejected},
-    {"signature MB", With([](BmpSpec& s) { s.signature = "MB"; }), Outcome::Rejected},
-    {"signature BA", With([](BmpSpec& s) { s.signature = "BA"; }), Outcome::Rejected},
-    {"8 bits a pixel", With([](BmpSpec& s) { s.bitsPerPixel = 8; }), Outcome::Rejected},
-    {"16 bits a pixel", With([](BmpSpec& s) { s.bitsPerPixel = 16; }), Outcome::Rejected},
-    {"32 bits a pixel", With([](BmpSpec& s) { s.bitsPerPixel = 32; }), Outcome::Rejected},
-    {"RLE8 compression", With([](BmpSpec& s) { s.compression = 1; }), Outcome::Rejected},
-    {"bit-field compression", With([](BmpSpec& s) { s.compression = 3; }), Outcome::Rejected},
-    {"pixel offset 0", With([](BmpSpec& s) { s.dataOffset = 0; }), Outcome::Rejected},
-    {"pixel offset 53", With([](BmpSpec& s) { s.dataOffset = 53; }), Outcome::Rejected},
-    {"negative width", With([](BmpSpec& s) { s.width = -4; s.height = 0; }), Outcome::Rejected},
-    {"pixel data one byte short", With([](BmpSpec& s) { s.width = 5; s.height = 3; s.padLastRow = false; s.truncateTo = 54 + 16 * 2 + 14; }), Outcome::PixelsLost},
-    {"pixel data missing", With([](BmpSpec& s) { s.width = 8; s.height = 8; s.truncateTo = 54; }), Outcome::PixelsLost},
-    {"pixel offset past the end", With([](BmpSpec& s) { s.dataOffset = 4000; s.truncateTo = 200; }), Outcome::PixelsLost},
+    {"plain 64x64", With([](BmpFixture& s) { s.width = 64; s.height = 64; }), Outcome::Loads},
+    {"64x32", With([](BmpFixture& s) { s.width = 64; s.height = 32; }), Outcome::Loads},
+    {"odd width 5 (1 pad byte a row)", With([](BmpFixture& s) { s.width = 5; s.height = 3; }), Outcome::Loads},
+    {"width 1 (1 pad byte a row)", With([](BmpFixture& s) { s.width = 1; s.height = 4; }), Outcome::Loads},
+    {"width 2 (2 pad bytes a row)", With([](BmpFixture& s) { s.width = 2; s.height = 3; }), Outcome::Loads},
+    {"width 7 (3 pad bytes a row)", With([](BmpFixture& s) { s.width = 7; s.height = 2; }), Outcome::Loads},
+    {"pixel data at offset 138", With([](BmpFixture& s) { s.width = 7; s.height = 3; s.dataOffset = 138; }), Outcome::Loads},
+    {"top-down rows", With([](BmpFixture& s) { s.width = 5; s.height = 4; s.topDown = true; }), Outcome::Loads},
+    {"bytes after the pixels", With([](BmpFixture& s) { s.trailingBytes = 100; }), Outcome::Loads},
+    {"last row's padding missing", With([](BmpFixture& s) { s.width = 3; s.height = 2; s.padLastRow = false; }), Outcome::Loads},
+    {"width 0", With([](BmpFixture& s) { s.width = 0; s.height = 5; }), Outcome::Loads},
+    {"height 0", With([](BmpFixture& s) { s.width = 5; s.height = 0; }), Outcome::Loads},
+    {"empty file", With([](BmpFixture& s) { s.truncateTo = 0; }), Outcome::Rejected},
+    {"header of 53 bytes", With([](BmpFixture& s) { s.truncateTo = 53; }), Outcome::Rejected},
+    {"signature MB", With([](BmpFixture& s) { s.signature = "MB"; }), Outcome::Rejected},
+    {"signature BA", With([](BmpFixture& s) { s.signature = "BA"; }), Outcome::Rejected},
+    {"8 bits a pixel", With([](BmpFixture& s) { s.bitsPerPixel = 8; }), Outcome::Rejected},
+    {"16 bits a pixel", With([](BmpFixture& s) { s.bitsPerPixel = 16; }), Outcome::Rejected},
+    {"32 bits a pixel", With([](BmpFixture& s) { s.bitsPerPixel = 32; }), Outcome::Rejected},
+    {"RLE8 compression", With([](BmpFixture& s) { s.compression = 1; }), Outcome::Rejected},
+    {"bit-field compression", With([](BmpFixture& s) { s.compression = 3; }), Outcome::Rejected},
+    {"pixel offset 0", With([](BmpFixture& s) { s.dataOffset = 0; }), Outcome::Rejected},
+    {"pixel offset 53", With([](BmpFixture& s) { s.dataOffset = 53; }), Outcome::Rejected},
+    {"negative width", With([](BmpFixture& s) { s.width = -4; s.height = 0; }), Outcome::Rejected},
+    {"pixel data one byte short", With([](BmpFixture& s) { s.width = 5; s.height = 3; s.padLastRow = false; s.truncateTo = 54 + 16 * 2 + 14; }), Outcome::PixelsLost},
+    {"pixel data missing", With([](BmpFixture& s) { s.width = 8; s.height = 8; s.truncateTo = 54; }), Outcome::PixelsLost},
+    {"pixel offset past the end", With([](BmpFixture& s) { s.dataOffset = 4000; s.truncateTo = 200; }), Outcome::PixelsLost},
 };
 
 TEST_F(TextureLoader, OwnFilesLoadExactlyOrFailWithTheSlotSafe) {
     // A slot that already holds an image shows both what a rejection keeps and what a reload frees.
-    const std::string previous = folder.Write("previous.bmp", MakeBmp(With([](BmpSpec& s) { s.width = 2; s.height = 2; })));
+    const std::string previous = folder.Write("previous.bmp", MakeBmp(With([](BmpFixture& s) { s.width = 2; s.height = 2; })));
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(LoadBitmapImage(previous.c_str(), 7));
         const TextureImage before = textureImages[7];
         const std::vector<unsigned char> beforeBytes = SlotBytes(7);
 
-        const std::string path = folder.Write("case.bmp", MakeBmp(c.spec));
+        const std::string path = folder.Write("case.bmp", MakeBmp(c.fixture));
         const bool loaded = LoadBitmapImage(path.c_str(), 7);
         const TextureImage& after = textureImages[7];
 
@@ -236,10 +236,10 @@ TEST_F(TextureLoader, OwnFilesLoadExactlyOrFailWithTheSlotSafe) {
         switch (c.outcome) {
             case Outcome::Loads:
                 EXPECT_TRUE(loaded);
-                EXPECT_EQ(after.width, c.spec.width);
-                EXPECT_EQ(after.height, c.spec.height);
+                EXPECT_EQ(after.width, c.fixture.width);
+                EXPECT_EQ(after.height, c.fixture.height);
                 EXPECT_EQ(after.channels, 3);
-                EXPECT_EQ(SlotBytes(7), PatternBlock(c.spec.width, c.spec.height));
+                EXPECT_EQ(SlotBytes(7), PatternBlock(c.fixture.width, c.fixture.height));
                 EXPECT_EQ(liveBlocks, after.pixels ? 1 : 0);
                 break;
             case Outcome::Rejected:
@@ -254,8 +254,8 @@ TEST_F(TextureLoader, OwnFilesLoadExactlyOrFailWithTheSlotSafe) {
             case Outcome::PixelsLost:
                 EXPECT_FALSE(loaded);
                 EXPECT_EQ(after.pixels, nullptr) << "the released block stays in the slot";
-                EXPECT_EQ(after.width, c.spec.width);
-                EXPECT_EQ(after.height, c.spec.height);
+                EXPECT_EQ(after.width, c.fixture.width);
+                EXPECT_EQ(after.height, c.fixture.height);
                 EXPECT_EQ(after.channels, 3);
                 EXPECT_EQ(liveBlocks, 0);
                 break;
@@ -281,7 +281,7 @@ TEST_F(TextureLoader, DamagedSizesAreRejectedBeforeAnyAllocation) {
     };
     for (const Size& size : sizes) {
         SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
-        std::vector<unsigned char> bytes = MakeBmp(BmpSpec{});
+        std::vector<unsigned char> bytes = MakeBmp(BmpFixture{});
         Put32(bytes, 18, size.width);
         Put32(bytes, 22, size.height);
         const std::string path = folder.Write("huge.bmp", bytes);
@@ -294,7 +294,7 @@ TEST_F(TextureLoader, DamagedSizesAreRejectedBeforeAnyAllocation) {
         EXPECT_EQ(SeamOpenFiles(), 0);
     }
     // The bound itself is allowed: 16384 x 1 is a real, if odd, picture.
-    BmpSpec wide;
+    BmpFixture wide;
     wide.width = 16384;
     wide.height = 1;
     const std::string path = folder.Write("wide.bmp", MakeBmp(wide));
@@ -303,10 +303,10 @@ TEST_F(TextureLoader, DamagedSizesAreRejectedBeforeAnyAllocation) {
 }
 
 TEST_F(TextureLoader, FirstPixelIsSwappedFromTheFilesOrder) {
-    BmpSpec spec;
-    spec.width = 64;
-    spec.height = 64;
-    const std::vector<unsigned char> bytes = MakeBmp(spec);
+    BmpFixture fixture;
+    fixture.width = 64;
+    fixture.height = 64;
+    const std::vector<unsigned char> bytes = MakeBmp(fixture);
     ASSERT_TRUE(LoadBitmapImage(folder.Write("a.bmp", bytes).c_str(), 0));
     const TextureImage& image = textureImages[0];
     ASSERT_NE(image.pixels, nullptr);
@@ -316,10 +316,10 @@ TEST_F(TextureLoader, FirstPixelIsSwappedFromTheFilesOrder) {
 }
 
 TEST_F(TextureLoader, ReloadingASlotKeepsOneBlock) {
-    BmpSpec big;
+    BmpFixture big;
     big.width = 16;
     big.height = 16;
-    BmpSpec small;
+    BmpFixture small;
     small.width = 3;
     small.height = 5;
     const std::string first = folder.Write("first.bmp", MakeBmp(big));
@@ -345,10 +345,10 @@ TEST_F(TextureLoader, OnlyEverReadsExistingFiles) {
     EXPECT_FALSE(Exists(folder.File("no_folder")));
     EXPECT_EQ(textureImages[0].channels, 0);
 
-    BmpSpec spec;
-    spec.width = 6;
-    spec.height = 2;
-    const std::vector<unsigned char> bytes = MakeBmp(spec);
+    BmpFixture fixture;
+    fixture.width = 6;
+    fixture.height = 2;
+    const std::vector<unsigned char> bytes = MakeBmp(fixture);
     const std::string readOnly = folder.Write("readonly.bmp", bytes);
     ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
     EXPECT_TRUE(LoadBitmapImage(readOnly.c_str(), 1));
@@ -366,10 +366,10 @@ TEST_F(TextureLoader, OnlyEverReadsExistingFiles) {
 }
 
 TEST_F(TextureLoader, FailedOpenAndReadCallsLeaveTheSlotSafe) {
-    BmpSpec spec;
-    spec.width = 5;
-    spec.height = 5;
-    const std::string path = folder.Write("a.bmp", MakeBmp(spec));
+    BmpFixture fixture;
+    fixture.width = 5;
+    fixture.height = 5;
+    const std::string path = folder.Write("a.bmp", MakeBmp(fixture));
 
     SeamFailCall(PlatformCall::CreateFile);
     EXPECT_FALSE(LoadBitmapImage(path.c_str(), 0));
