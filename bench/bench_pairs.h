@@ -21,15 +21,17 @@ std::vector<BenchPair>& BenchPairs();
 benchmark::internal::Benchmark* Configure(benchmark::internal::Benchmark* b, bool manualTime = false);
 
 // Registers both benchmarks of a pair (any callables taking benchmark::State&). With manualTime,
-// each iteration is one measurement that the benchmark times itself.
+// each iteration is one measurement that the benchmark times itself. A nonzero `iterations` fixes
+// the iterations of every repetition.
 template <class Work, class Floor>
 void RegisterPair(const std::string& name, Work work, const std::string& floor, Floor floorWork, double goal,
-                  bool manualTime = false) {
+                  bool manualTime = false, int iterations = 0) {
     auto* a = Configure(benchmark::RegisterBenchmark(name.c_str(), work), manualTime);
     auto* b = Configure(benchmark::RegisterBenchmark(floor.c_str(), floorWork), manualTime);
-    if (manualTime) {
-        a->Iterations(1);
-        b->Iterations(1);
+    if (manualTime) iterations = 1;
+    if (iterations > 0) {
+        a->Iterations(iterations);
+        b->Iterations(iterations);
     }
     BenchPairs().push_back(BenchPair{name, floor, goal, manualTime});
 }
