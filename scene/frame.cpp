@@ -55,36 +55,64 @@ void DrawCube(float h) {
     glEnd();
 }
 
+// Sixteen readback pixels (48 bytes) onto sixteen screen pixels: each pixel that is not the key is
+// built as one 32-bit word and chosen over the screen's word with a select, not a branch, so the
+// cube's edges cost nothing extra.
+void CompositeRun(const unsigned char* source, unsigned char* target, uint32_t key) {
+    uint32_t pixels[16];
+    memcpy(pixels, target, sizeof pixels);
+    for (int k = 0; k < 16; ++k) {
+        const unsigned char* rgb = source + 3 * k;
+        const uint32_t p = OpaquePixelWord(rgb[0], rgb[1], rgb[2]);
+        pixels[k] = p == key ? pixels[k] : p;
+    }
+    memcpy(target, pixels, sizeof pixels);
+}
+
+#if defined(__GNUC__) && defined(__SSE2__)
+typedef uint64_t KeyLanes __attribute__((vector_size(16)));  // two 64-bit lanes, one SSE register
+#else
+struct KeyLanes {
+    uint64_t lane[2];
+};
+inline KeyLanes operator^(KeyLanes a, KeyLanes b) { return {{a.lane[0] ^ b.lane[0], a.lane[1] ^ b.lane[1]}}; }
+inline KeyLanes operator|(KeyLanes a, KeyLanes b) { return {{a.lane[0] | b.lane[0], a.lane[1] | b.lane[1]}}; }
+#endif
+
+inline KeyLanes LoadLanes(const unsigned char* p) {
+    KeyLanes v;
+    memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline bool AnyBitSet(KeyLanes v) {
+    uint64_t lanes[2];
+    memcpy(lanes, &v, sizeof lanes);
+    return (lanes[0] | lanes[1]) != 0;
+}
+
 }  // namespace
 
-// Every rendered pixel that is not the clear colour replaces the backdrop, opaque. Runs every frame
-// over all 76,800 pixels, most of them background: sixteen pixels (48 readback bytes) are first
-// compared with the key as six 64-bit words, and a run that is all background leaves the screen as
-// it is. Other runs build each pixel as one 32-bit word and choose it or the backdrop's word with a
-// select, not a branch, so the cube's edges cost nothing extra.
+// Every rendered pixel that is not the clear colour replaces the screen's pixel, opaque. Runs every
+// frame over all 76,800 pixels, most of them background: 32 pixels (96 readback bytes) at a time
+// are first compared with the key sixteen bytes at a time, and a run that is all background leaves
+// the screen as it is.
 void CompositeReadback() {
-    unsigned char keyBytes[24];  // eight key pixels: the pattern repeats every 24 bytes
-    for (int k = 0; k < 24; ++k) keyBytes[k] = colourKey[k % 3];
-    uint64_t keyRun[3];
-    memcpy(keyRun, keyBytes, sizeof keyRun);
+    unsigned char keyBytes[48];  // sixteen key pixels: three 16-byte lanes, the pattern's period
+    for (int k = 0; k < 48; ++k) keyBytes[k] = colourKey[k % 3];
+    const KeyLanes key0 = LoadLanes(keyBytes), key1 = LoadLanes(keyBytes + 16), key2 = LoadLanes(keyBytes + 32);
     const uint32_t key = OpaquePixelWord(colourKey[0], colourKey[1], colourKey[2]);
 
     const unsigned char* source = readbackPixels;
     unsigned char* target = screenPixels;
-    for (int i = 0; i < kScreenPixelCount; i += 16, source += 48, target += 64) {  // 76,800 = 16 * 4,800
-        uint64_t words[6];
-        memcpy(words, source, sizeof words);
-        const uint64_t differs = (words[0] ^ keyRun[0]) | (words[1] ^ keyRun[1]) | (words[2] ^ keyRun[2]) |
-                                 (words[3] ^ keyRun[0]) | (words[4] ^ keyRun[1]) | (words[5] ^ keyRun[2]);
-        if (differs == 0) continue;
-        uint32_t pixels[16];
-        memcpy(pixels, target, sizeof pixels);
-        for (int k = 0; k < 16; ++k) {
-            const unsigned char* rgb = source + 3 * k;
-            const uint32_t p = OpaquePixelWord(rgb[0], rgb[1], rgb[2]);
-            pixels[k] = p == key ? pixels[k] : p;
-        }
-        memcpy(target, pixels, sizeof pixels);
+    for (int i = 0; i < kScreenPixelCount; i += 32, source += 96, target += 128) {  // 76,800 = 32 * 2,400
+        const KeyLanes first = (LoadLanes(source) ^ key0) | (LoadLanes(source + 16) ^ key1) |
+                               (LoadLanes(source + 32) ^ key2);
+        const KeyLanes second = (LoadLanes(source + 48) ^ key0) | (LoadLanes(source + 64) ^ key1) |
+                                (LoadLanes(source + 80) ^ key2);
+        if (!AnyBitSet(first | second)) continue;
+        if (AnyBitSet(first)) CompositeRun(source, target, key);
+        if (AnyBitSet(second)) CompositeRun(source + 48, target + 64, key);
     }
 }
 
@@ -124,7 +152,6 @@ int DrawFrame() {
     ++frameCounter;
     glLoadIdentity();
     glViewport(0, 0, kScreenWidth, kScreenHeight);
-    memcpy(screenPixels, backdropPixels, kScreenPixelCount * 4);
 
     // A held button makes the angles follow the pointer's position, not the distance dragged.
     if (IsKeyHeld(VK_LBUTTON) || IsKeyHeld(VK_MBUTTON) || IsKeyHeld(VK_RBUTTON)) {
@@ -144,6 +171,10 @@ int DrawFrame() {
     spinY += spinSpeedY;
     spinX += spinSpeedX;
     glLoadIdentity();
+    // The flush hands the clear and the cube to the driver's threads; the backdrop is copied
+    // while they draw, not after, and nothing reads the screen before the composite.
+    glFlush();
+    memcpy(screenPixels, backdropPixels, kScreenPixelCount * 4);
 
     glReadPixels(0, 0, kScreenWidth, kScreenHeight, GL_RGB, GL_UNSIGNED_BYTE, readbackPixels);
     if (zoomFactor >= 1 && zoomFactor <= 4) glPixelZoom((float)zoomFactor, (float)zoomFactor);

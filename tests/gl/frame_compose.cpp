@@ -109,6 +109,30 @@ TEST_F(FrameCompose, TheCompositeCopiesAllButTheKeyExactly) {
     EXPECT_EQ(memcmp(Screen(300, 100), Backdrop(300, 100), 4), 0);
 }
 
+// A lone pixel that differs from the key in one byte, at every place of a run of the composite's
+// scan (and at the screen's last pixel), is copied, and nothing else changes.
+TEST_F(FrameCompose, ALonePixelOffTheKeyIsCopiedWhereverItStands) {
+    std::vector<int> places;
+    for (int i = 0; i < 96; ++i) places.push_back(i);
+    places.push_back(kScreenPixelCount - 1);
+    for (int place : places) {
+        for (int byte = 0; byte < 3; ++byte) {
+            for (int i = 0; i < kScreenPixelCount; ++i) memcpy(readbackPixels + 3 * i, colourKey, 3);
+            readbackPixels[3 * place + byte] ^= 1;
+            memcpy(screenPixels, backdropPixels, kScreenPixelCount * 4);
+            CompositeReadback();
+            for (int i = 0; i < kScreenPixelCount; ++i) {
+                if (i == place) {
+                    ASSERT_EQ(memcmp(screenPixels + 4 * i, readbackPixels + 3 * i, 3), 0) << place << ", " << byte;
+                    ASSERT_EQ(screenPixels[4 * i + 3], 255) << place << ", " << byte;
+                } else {
+                    ASSERT_EQ(memcmp(screenPixels + 4 * i, backdropPixels + 4 * i, 4), 0) << place << ", " << byte << ": " << i;
+                }
+            }
+        }
+    }
+}
+
 // With the literal (255, 0, 229) where the clear colour reads back otherwise, nothing would be
 // background; with the probed key the background is recognised.
 TEST_F(FrameCompose, TheBackdropShowsAroundTheCube) {
