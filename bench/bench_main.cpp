@@ -58,6 +58,16 @@ public:
             }
             if (run.aggregate_name == "min") f.min = ms;
             if (run.aggregate_name == "max") f.max = ms;
+            // An interleaved pair's floor, from the same runs.
+            for (const BenchPair& pair : BenchPairs()) {
+                if (!pair.interleaved || pair.name != run.run_name.function_name) continue;
+                auto counter = run.counters.find("floor_ms");
+                if (counter == run.counters.end()) continue;
+                Figures& floor = figures_[pair.floor];
+                if (run.aggregate_name == "median") floor.median = counter->second.value;
+                if (run.aggregate_name == "min") floor.min = counter->second.value;
+                if (run.aggregate_name == "max") floor.max = counter->second.value;
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }

@@ -3,6 +3,7 @@
 # run: the median and spread of several repetitions and the ratio of the medians. Repetitions run
 # one after another: with random interleaving, Google Benchmark 1.7 sizes each repetition on its
 # own and then aborts when their iteration counts differ, which happens on a loaded machine.
+# The frame pairs are measured alternately within one benchmark instead (bench/bench_pairs.h).
 # Usage: scripts/bench.sh [build-folder]
 #   DUD_BENCH_REPETITIONS  repetitions of each in-process benchmark (default 15)
 #   DUD_LAUNCH_REPETITIONS launches of the program and of the bare floor (default 10)
