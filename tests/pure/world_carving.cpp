@@ -190,6 +190,46 @@ TEST_F(Carving, BoxesAtTheEdgesKeepOnlyTheirInteriorPart) {
     }
 }
 
+// On maps of other shapes (a tall one, one of three layers) as on the usual one, for one box and
+// for many, the carving opens exactly the cells that testing every cell of every box in turn
+// opens, and leaves the generator where the draws end.
+TEST(CarvingShapes, OpensWhatACellByCellCarvingOpens) {
+    struct Case {
+        int size, height, count;
+    };
+    const Case cases[] = {{30, 300, 1}, {30, 300, 70001}, {7, 3, 5000}, {200, 200, 20000}};
+    const int savedSize = mapSize, savedHeight = mapHeight, savedLayer = layerSize;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.size << "x" << k.size << "x" << k.height << ", " << k.count << " boxes");
+        mapSize = k.size;
+        mapHeight = k.height;
+        layerSize = k.size * k.size;
+        const int cells = layerSize * k.height;
+        std::vector<unsigned char> expected(cells, 1);
+        randomState = 1;
+        for (int i = 0; i < k.count; i++) {
+            const Box b = DrawBox();
+            for (int l = b.layer; l < b.layer + b.layerExtent; l++)
+                for (int r = b.row; r < b.row + b.rowExtent; r++)
+                    for (int c = b.column; c < b.column + b.columnExtent; c++)
+                        if (c >= 1 && c <= k.size - 2 && r >= 1 && r <= k.size - 2 && l >= 1 && l <= k.height - 2)
+                            expected[CellIndex(c, r, l)] = 0;
+        }
+        const uint32_t expectedState = randomState;
+        std::vector<unsigned char> map(cells, 1);
+        dungeonMap = map.data();
+        randomState = 1;
+        CarveRooms(k.count);
+        dungeonMap = nullptr;
+        EXPECT_EQ(randomState, expectedState);
+        EXPECT_TRUE(map == expected);
+    }
+    mapSize = savedSize;
+    mapHeight = savedHeight;
+    layerSize = savedLayer;
+    randomState = 1;
+}
+
 TEST_F(Carving, NoBoxesForZeroOrNegativeCounts) {
     for (int count : {0, -1, -100000}) {
         randomState = 12345;
