@@ -8,14 +8,40 @@
 
 #include <stdlib.h>
 
+#include <chrono>
 #include <map>
-
 
 namespace {
 
 Display* display = nullptr;
 bool displayFailed = false;
 std::map<int, std::vector<KeyCode>> keycodeCache;
+
+// Each query is a round trip to the server (some 60 us on this machine), and a frame asks several
+// times in a row: three buttons one after another, the cursor twice. An answer that arrived less
+// than kAnswerReuse ago is given again: no query could be fresher by more than that, since the
+// round trip itself takes longer, and a frame then asks once for its buttons and once for its
+// cursor. Anything older is asked again.
+typedef std::chrono::steady_clock AnswerClock;
+const AnswerClock::duration kAnswerReuse = std::chrono::microseconds(5);
+
+struct PointerAnswer {
+    bool valid = false;
+    AnswerClock::time_point when;
+    bool onScreen = false;
+    int x = 0, y = 0;
+    unsigned int mask = 0;
+};
+PointerAnswer pointerAnswer;
+
+struct KeymapAnswer {
+    bool valid = false;
+    AnswerClock::time_point when;
+    char keys[32];
+};
+KeymapAnswer keymapAnswer;
+
+bool Recent(bool valid, AnswerClock::time_point when) { return valid && AnswerClock::now() - when < kAnswerReuse; }
 
 Display* Connection() {
     if (display || displayFailed) return display;
@@ -101,14 +127,23 @@ const std::vector<KeyCode>& KeycodesFor(Display* connection, int vk) {
 bool X11PointerState(int* x, int* y, unsigned int* buttonMask) {
     Display* connection = Connection();
     if (!connection) return false;
-    Window root = DefaultRootWindow(connection), rootReturn, child;
-    int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
-    unsigned int mask = 0;
-    if (!XQueryPointer(connection, root, &rootReturn, &child, &rootX, &rootY, &windowX, &windowY, &mask))
-        return false;  // the pointer is on another screen
-    if (x) *x = rootX;
-    if (y) *y = rootY;
-    if (buttonMask) *buttonMask = mask;
+    if (!Recent(pointerAnswer.valid, pointerAnswer.when)) {
+        Window root = DefaultRootWindow(connection), rootReturn, child;
+        int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
+        unsigned int mask = 0;
+        // False when the pointer is on another screen.
+        pointerAnswer.onScreen =
+            XQueryPointer(connection, root, &rootReturn, &child, &rootX, &rootY, &windowX, &windowY, &mask);
+        pointerAnswer.x = rootX;
+        pointerAnswer.y = rootY;
+        pointerAnswer.mask = mask;
+        pointerAnswer.valid = true;
+        pointerAnswer.when = AnswerClock::now();
+    }
+    if (!pointerAnswer.onScreen) return false;
+    if (x) *x = pointerAnswer.x;
+    if (y) *y = pointerAnswer.y;
+    if (buttonMask) *buttonMask = pointerAnswer.mask;
     return true;
 }
 
@@ -123,10 +158,13 @@ int X11KeyDown(int vk) {
     if (!connection) return -1;
     const std::vector<KeyCode>& codes = KeycodesFor(connection, vk);
     if (codes.empty()) return -1;
-    char keys[32];
-    XQueryKeymap(connection, keys);
+    if (!Recent(keymapAnswer.valid, keymapAnswer.when)) {
+        XQueryKeymap(connection, keymapAnswer.keys);
+        keymapAnswer.valid = true;
+        keymapAnswer.when = AnswerClock::now();
+    }
     for (KeyCode code : codes)
-        if (keys[code / 8] & (1 << (code % 8))) return 1;
+        if (keymapAnswer.keys[code / 8] & (1 << (code % 8))) return 1;
     return 0;
 }
 
@@ -135,4 +173,6 @@ void X11Close() {
     display = nullptr;
     displayFailed = false;
     keycodeCache.clear();
+    pointerAnswer = PointerAnswer();
+    keymapAnswer = KeymapAnswer();
 }
